@@ -1,0 +1,74 @@
+include config.mk
+
+LIB9 = argv0 exits fmt fprint main rune snprint sysfatal
+PROGS = pidmount fdlink
+LIB9OBJ = $(LIB9:%=$(O)/lib9/%.o)
+HDR = lib9/libc.h lib9/fmt.h lib9/utf.h lib9/fmtdef.h kernfs/frame.h
+
+all: $(PROGS:%=$(O)/%)
+
+$(O)/lib9/%.o: lib9/%.cc $(HDR)
+	@mkdir -p $(@D)
+	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -Ilib9 -c -o $@ $<
+
+$(O)/kernfs/%.o: kernfs/%.cc $(HDR)
+	@mkdir -p $(@D)
+	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -Ilib9 -c -o $@ $<
+
+$(O)/lib9.a: $(LIB9OBJ)
+	rm -f $@
+	ar rcs $@ $(LIB9OBJ)
+
+# The programs must not need the C++ run time: refuse to link an object that does.
+$(O)/%: $(O)/kernfs/%.o $(O)/kernfs/frame.o $(O)/lib9.a
+	@if nm -u $(O)/kernfs/$*.o $(O)/kernfs/frame.o $(O)/lib9.a | \
+	    grep -E '__cxa_|__gxx_|_Znw|_Zna|_Zdl|_Zda|_ZTI|_ZTV'; then \
+		echo "$@: needs the C++ run time" >&2; exit 1; fi
+	$(CC) -specs $(MUSLSPECS) $(LDFLAGS) -o $@ $(O)/kernfs/$*.o $(O)/kernfs/frame.o $(O)/lib9.a
+
+# host builds for the unit tests
+$(O)/host/%.o: lib9/%.cc $(HDR)
+	@mkdir -p $(@D)
+	$(HOSTCXX) $(HOSTCXXFLAGS) -Ilib9 -c -o $@ $<
+
+$(O)/host/frame.o: kernfs/frame.cc $(HDR)
+	@mkdir -p $(@D)
+	$(HOSTCXX) $(HOSTCXXFLAGS) -Ilib9 -c -o $@ $<
+
+$(O)/host/test/%.o: test/%.cc test/unit.h $(HDR)
+	@mkdir -p $(@D)
+	$(HOSTCXX) $(HOSTCXXFLAGS) -Ilib9 -Ikernfs -c -o $@ $<
+
+HOSTLIB = $(filter-out $(O)/host/main.o,$(LIB9:%=$(O)/host/%.o))
+
+$(O)/test/lib9: $(O)/host/test/lib9.o $(HOSTLIB)
+	@mkdir -p $(@D)
+	$(HOSTCXX) $(HOSTCXXFLAGS) -o $@ $^
+
+$(O)/test/frame: $(O)/host/test/frame.o $(O)/host/frame.o $(HOSTLIB)
+	@mkdir -p $(@D)
+	$(HOSTCXX) $(HOSTCXXFLAGS) -o $@ $^
+
+UNITS = $(O)/test/lib9 $(O)/test/frame
+
+deps:
+	@sh tools/deps check
+
+check: deps all $(UNITS)
+	@sh test/run $(UNITS) "sh test/e2e.sh $(O)"
+
+demo: deps all
+	@sh tools/demo $(O)
+
+install: all
+	mkdir -p $(DESTDIR)$(BINDIR)
+	install -m 755 $(O)/pidmount $(O)/fdlink $(DESTDIR)$(BINDIR)
+
+uninstall:
+	rm -f $(DESTDIR)$(BINDIR)/pidmount $(DESTDIR)$(BINDIR)/fdlink
+
+clean:
+	rm -rf $(O)
+
+.PHONY: all deps check demo install uninstall clean
+.SECONDARY:

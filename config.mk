@@ -1,0 +1,23 @@
+# Every setting here may be overridden on the command line: make CXX=... PREFIX=...
+VERSION = 0.1
+
+PREFIX = /usr/local
+BINDIR = $(PREFIX)/bin
+MANDIR = $(PREFIX)/share/man
+
+# the shipped programs: C++ compiled against musl, linked statically by the C driver
+MUSLSPECS = /usr/lib/x86_64-linux-musl/musl-gcc.specs
+CXX = g++
+CC = gcc
+CXXFLAGS = -std=c++20 -Os -Wall -Wextra -Wconversion -Wshadow -Wwrite-strings \
+	-fno-exceptions -fno-rtti -fno-unwind-tables -fno-asynchronous-unwind-tables \
+	-fno-threadsafe-statics -ffunction-sections -fdata-sections
+LDFLAGS = -static -Wl,--gc-sections
+
+# the unit tests: the same sources built for the host C library, under sanitizers
+HOSTCXX = g++
+HOSTCXXFLAGS = -std=c++20 -g -O1 -Wall -Wextra -fno-exceptions -fno-rtti \
+	-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+
+# where everything built goes
+O = build

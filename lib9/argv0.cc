@@ -1,0 +1,3 @@
+#include <libc.h>
+
+char *argv0;

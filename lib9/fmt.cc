@@ -1,0 +1,102 @@
+#include <errno.h>
+#include <string.h>
+#include <unistd.h>
+#include <libc.h>
+#include "fmtdef.h"
+
+void
+fmtflush(Fmt *f)
+{
+	ssize_t n, w;
+
+	n = f->p - f->buf;
+	if(f->str || n == 0)
+		return;
+	w = write(f->fd, f->buf, (size_t)n);
+	if(w != n)
+		f->stop = 1;
+	else
+		f->nout += (int)n;
+	f->p = f->buf;
+}
+
+/* n bytes of one whole sequence: a sequence never straddles two writes */
+static void
+fmtput(Fmt *f, const char *s, int n)
+{
+	if(f->stop)
+		return;
+	if(f->end - f->p < n){
+		if(f->str){
+			f->stop = 1;
+			return;
+		}
+		fmtflush(f);
+		if(f->stop)
+			return;
+	}
+	memcpy(f->p, s, (size_t)n);
+	f->p += n;
+}
+
+/*
+ * A string is read as UTF-8 and written out again: a malformed
+ * byte becomes Runeerror, and a tail shorter than its first byte
+ * announces ends the string unwritten.
+ */
+static void
+fmtstr(Fmt *f, const char *s)
+{
+	const char *e;
+	char b[UTFmax];
+	Rune r;
+
+	if(s == nil)
+		s = "<nil>";
+	e = s + strlen(s);
+	while(s < e && !f->stop){
+		if((uchar)*s < Runeself){
+			fmtput(f, s++, 1);
+			continue;
+		}
+		if(e - s < UTFmax && !fullrune(s, (int)(e - s)))
+			break;
+		s += chartorune(&r, s);
+		fmtput(f, b, runetochar(b, &r));
+	}
+}
+
+void
+dofmt(Fmt *f, const char *fmt, va_list arg)
+{
+	const char *s;
+	int err;
+	Rune r;
+
+	err = errno;
+	while(*fmt != '\0' && !f->stop){
+		if(*fmt != '%'){
+			s = fmt;
+			fmt += chartorune(&r, fmt);
+			fmtput(f, s, (int)(fmt - s));
+			continue;
+		}
+		fmt++;
+		switch(*fmt){
+		case 's':
+			fmtstr(f, va_arg(arg, const char*));
+			break;
+		case 'r':
+			fmtstr(f, strerror(err));
+			break;
+		case '%':
+			fmtput(f, "%", 1);
+			break;
+		default:
+			/* an unknown verb stands as it was written */
+			fmtput(f, "%", 1);
+			continue;
+		}
+		fmt++;
+	}
+}

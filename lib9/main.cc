@@ -1,0 +1,8 @@
+#include <libc.h>
+
+int
+main(int argc, char *argv[])
+{
+	p9main(argc, argv);
+	exits("main");
+}

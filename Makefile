@@ -1,5 +1,8 @@
 include config.mk
 
+# what the build and the tests need from Debian
+PKG = musl-tools strace util-linux
+
 LIB9 = argv0 exits fmt fprint main rune snprint sysfatal
 PROGS = pidmount fdlink
 LIB9OBJ = $(LIB9:%=$(O)/lib9/%.o)
@@ -51,13 +54,18 @@ $(O)/test/frame: $(O)/host/test/frame.o $(O)/host/frame.o $(HOSTLIB)
 
 UNITS = $(O)/test/lib9 $(O)/test/frame
 
+# a static helper the end-to-end tests run inside chroots
+$(O)/probe: test/probe.cc
+	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -c -o $(O)/probe.o test/probe.cc
+	$(CC) -specs $(MUSLSPECS) $(LDFLAGS) -o $@ $(O)/probe.o
+
 deps:
-	@sh tools/deps check
+	@sh tools/deps $(PKG)
 
-check: deps all $(UNITS)
-	@sh test/run $(UNITS) "sh test/e2e.sh $(O)"
+check: deps all $(UNITS) $(O)/probe
+	@sh test/run $(UNITS) "bash test/e2e.sh $(O)"
 
-demo: deps all
+demo: deps all $(O)/probe
 	@sh tools/demo $(O)
 
 install: all

@@ -54,6 +54,10 @@ $(O)/test/frame: $(O)/host/test/frame.o $(O)/host/frame.o $(HOSTLIB)
 
 UNITS = $(O)/test/lib9 $(O)/test/frame
 
+# what make check builds and runs; mk/*.mk add their own
+CHECKDEPS = all $(UNITS) $(O)/probe
+SUITES = $(UNITS) "bash test/e2e.sh $(O)"
+
 # a static helper the end-to-end tests run inside chroots
 $(O)/probe: test/probe.cc
 	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -c -o $(O)/probe.o test/probe.cc
@@ -62,8 +66,10 @@ $(O)/probe: test/probe.cc
 deps:
 	@sh tools/deps $(PKG)
 
-check: deps all $(UNITS) $(O)/probe
-	@sh test/run $(UNITS) "bash test/e2e.sh $(O)"
+include $(wildcard mk/*.mk)
+
+check: deps $(CHECKDEPS)
+	@sh test/run $(SUITES)
 
 demo: deps all $(O)/probe
 	@sh tools/demo $(O)

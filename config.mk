@@ -6,13 +6,26 @@ BINDIR = $(PREFIX)/bin
 MANDIR = $(PREFIX)/share/man
 
 # the shipped programs: C++ compiled against musl, linked statically by the C driver
-MUSLSPECS = /usr/lib/x86_64-linux-musl/musl-gcc.specs
+ARCH = x86_64
+MUSLSPECS = /usr/lib/$(ARCH)-linux-musl/musl-gcc.specs
 CXX = g++
 CC = gcc
+
+# hardening of the shipped binaries
+HARDENFLAGS =
+HARDENLDFLAGS =
+# size and layout of the shipped binaries
+SIZEFLAGS =
+SIZELDFLAGS =
+# no build path, time or id in the output
+REPROFLAGS =
+REPROLDFLAGS =
+
 CXXFLAGS = -std=c++20 -Os -Wall -Wextra -Wconversion -Wshadow -Wwrite-strings \
 	-fno-exceptions -fno-rtti -fno-unwind-tables -fno-asynchronous-unwind-tables \
-	-fno-threadsafe-statics -ffunction-sections -fdata-sections
-LDFLAGS = -static -Wl,--gc-sections
+	-fno-threadsafe-statics -ffunction-sections -fdata-sections \
+	$(HARDENFLAGS) $(SIZEFLAGS) $(REPROFLAGS)
+LDFLAGS = -static -Wl,--gc-sections $(HARDENLDFLAGS) $(SIZELDFLAGS) $(REPROLDFLAGS)
 
 # the unit tests: the same sources built for the host C library, under sanitizers
 HOSTCXX = g++

@@ -22,11 +22,15 @@ $(O)/lib9.a: $(LIB9OBJ)
 	rm -f $@
 	ar rcs $@ $(LIB9OBJ)
 
-# The programs must not need the C++ run time: refuse to link an object that does.
+# The programs must not need the C++ run time, nor run code before main:
+# refuse to link an object that does.
 $(O)/%: $(O)/kernfs/%.o $(O)/kernfs/frame.o $(O)/lib9.a
 	@if nm -u $(O)/kernfs/$*.o $(O)/kernfs/frame.o $(O)/lib9.a | \
 	    grep -E '__cxa_|__gxx_|_Znw|_Zna|_Zdl|_Zda|_ZTI|_ZTV'; then \
 		echo "$@: needs the C++ run time" >&2; exit 1; fi
+	@if readelf -SW $(O)/kernfs/$*.o $(O)/kernfs/frame.o $(O)/lib9.a | \
+	    grep -E '\.init_array|\.ctors'; then \
+		echo "$@: has static constructors" >&2; exit 1; fi
 	$(CC) -specs $(MUSLSPECS) $(LDFLAGS) -o $@ $(O)/kernfs/$*.o $(O)/kernfs/frame.o $(O)/lib9.a
 
 # host builds for the unit tests

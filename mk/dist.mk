@@ -8,7 +8,7 @@ DISTNAME = kernfs-$(VERSION)
 dist:
 	@mkdir -p $(O)
 	@git diff --quiet HEAD -- 2>/dev/null; [ $$? -ne 1 ] || echo "dist: uncommitted changes are left out of $(DISTNAME).tar.gz" >&2
-	git archive --format=tar --prefix=$(DISTNAME)/ HEAD >$(O)/$(DISTNAME).tar
+	git -c tar.umask=0022 archive --format=tar --prefix=$(DISTNAME)/ HEAD >$(O)/$(DISTNAME).tar
 	gzip -9n <$(O)/$(DISTNAME).tar >$(O)/$(DISTNAME).tar.gz
 	rm -f $(O)/$(DISTNAME).tar
 

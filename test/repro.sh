@@ -9,10 +9,16 @@ W=$(mktemp -d /tmp/kernfs-repro.XXXXXX) || exit 1
 trap 'rm -rf -- "$W"' EXIT
 . "$here/lib.sh"
 
-# the tree as it stands, built files and git's own excluded
+# the tree as it stands, without what git ignores (built files) or, out of
+# git, without the build directory
 copy() {
 	mkdir -p "$1"
-	tar -C "$top" --exclude=./.git --exclude=./build -cf - . | tar -C "$1" -xf -
+	if [ -e "$top/.git" ] && command -v git >/dev/null; then
+		(cd "$top" && git ls-files -coz --exclude-standard) |
+			tar -C "$top" --null --ignore-failed-read -T - -cf - 2>/dev/null
+	else
+		tar -C "$top" --exclude=./.git --exclude=./build -cf - .
+	fi | tar -C "$1" -xf -
 }
 # build SRC DESTDIR JOBS ENV...: settings given to the make that runs this reach both builds
 build() {

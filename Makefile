@@ -78,12 +78,18 @@ check: deps $(CHECKDEPS)
 demo: deps all $(O)/probe
 	@sh tools/demo $(O)
 
+MAN8 = $(PROGS:%=kernfs/%.8)
+
+# mkdir -p, not install -d, which would change the mode of an existing directory
 install: all
-	mkdir -p $(DESTDIR)$(BINDIR)
-	install -m 755 $(O)/pidmount $(O)/fdlink $(DESTDIR)$(BINDIR)
+	mkdir -p $(DESTDIR)$(BINDIR) $(DESTDIR)$(MANDIR)/man8
+	install -m 755 $(PROGS:%=$(O)/%) $(DESTDIR)$(BINDIR)
+	$(STRIP) $(PROGS:%=$(DESTDIR)$(BINDIR)/%)
+	install -m 644 $(MAN8) $(DESTDIR)$(MANDIR)/man8
 
 uninstall:
-	rm -f $(DESTDIR)$(BINDIR)/pidmount $(DESTDIR)$(BINDIR)/fdlink
+	rm -f $(PROGS:%=$(DESTDIR)$(BINDIR)/%) $(PROGS:%=$(DESTDIR)$(MANDIR)/man8/%.8)
+	@sh tools/rmdirs "$(DESTDIR)" $(BINDIR) $(MANDIR)/man8
 
 clean:
 	rm -rf $(O)

@@ -4,6 +4,8 @@ VERSION = 0.1
 PREFIX = /usr/local
 BINDIR = $(PREFIX)/bin
 MANDIR = $(PREFIX)/share/man
+# run on the installed programs; STRIP=true keeps the symbols
+STRIP = strip
 
 # the shipped programs: C++ compiled against musl, linked statically by the C driver
 ARCH = x86_64
@@ -18,8 +20,8 @@ HARDENLDFLAGS =
 SIZEFLAGS =
 SIZELDFLAGS =
 # no build path, time or id in the output
-REPROFLAGS =
-REPROLDFLAGS =
+REPROFLAGS = -ffile-prefix-map=$(CURDIR)=.
+REPROLDFLAGS = -Wl,--build-id=none
 
 CXXFLAGS = -std=c++20 -Os -Wall -Wextra -Wconversion -Wshadow -Wwrite-strings \
 	-fno-exceptions -fno-rtti -fno-unwind-tables -fno-asynchronous-unwind-tables \

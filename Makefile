@@ -72,7 +72,11 @@ deps:
 
 include $(wildcard mk/*.mk)
 
-check: deps $(CHECKDEPS)
+# the packages first, even under make -j
+check: deps
+	@$(MAKE) --no-print-directory checkrun
+
+checkrun: $(CHECKDEPS)
 	@sh test/run $(SUITES)
 
 demo: deps all $(O)/probe
@@ -94,5 +98,5 @@ uninstall:
 clean:
 	rm -rf $(O)
 
-.PHONY: all deps check demo install uninstall clean
+.PHONY: all deps check checkrun demo install uninstall clean
 .SECONDARY:

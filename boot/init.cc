@@ -37,7 +37,7 @@ check(bool ok, const char *what)
 	}
 }
 
-/* all that fd holds, or as much as fits; a pipe whose writer is gone */
+/* reads fd to its end, keeping what fits in buf; the count is of every byte */
 static long
 slurp(int fd, char *buf, long len)
 {
@@ -89,7 +89,7 @@ run(const char *const argv[], Out *o)
 			dprintf(1, "init: waitpid: %s\n", strerror(errno));
 			return;
 		}
-	o->nout = slurp(out[0], o->err, 0);
+	o->nout = slurp(out[0], nullptr, 0);
 	o->nerr = slurp(err[0], o->err, sizeof o->err);
 	close(out[0]);
 	close(err[0]);
@@ -129,7 +129,7 @@ expect(const char *const argv[], int status, const char *err)
 	for(int i = 0; argv[i] != nullptr; i++)
 		dprintf(1, " %s", argv[i]);
 	dprintf(1, ": status %d, want %d; %ld bytes on 1; stderr \"", o.status, status, o.nout);
-	show(o.err, o.nerr);
+	show(o.err, o.nerr < (long)sizeof o.err ? o.nerr : (long)sizeof o.err);
 	dprintf(1, "\", want \"");
 	show(err, n);
 	dprintf(1, "\"\n");

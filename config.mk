@@ -7,11 +7,15 @@ MANDIR = $(PREFIX)/share/man
 # run on the installed programs; STRIP=true keeps the symbols
 STRIP = strip
 
-# the shipped programs: C++ compiled against musl, linked statically by the C driver
-ARCH = x86_64
+# the shipped programs: C++ compiled against musl, linked statically by the C driver;
+# ARCH=aarch64 (or x86_64 on an aarch64 host) cross-builds with Debian's
+# $(ARCH)-linux-gnu- compilers and musl for that machine, into build/$(ARCH)
+HOSTARCH := $(shell uname -m)
+ARCH = $(HOSTARCH)
 MUSLSPECS = /usr/lib/$(ARCH)-linux-musl/musl-gcc.specs
-CXX = g++
-CC = gcc
+CROSS = $(if $(filter $(HOSTARCH),$(ARCH)),,$(ARCH)-linux-gnu-)
+CXX = $(CROSS)g++
+CC = $(CROSS)gcc
 
 # hardening of the shipped binaries
 HARDENFLAGS =
@@ -35,4 +39,4 @@ HOSTCXXFLAGS = -std=c++20 -g -O1 -Wall -Wextra -fno-exceptions -fno-rtti \
 	-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 
 # where everything built goes
-O = build
+O = build$(if $(CROSS),/$(ARCH))

@@ -5,7 +5,7 @@ PREFIX = /usr/local
 BINDIR = $(PREFIX)/bin
 MANDIR = $(PREFIX)/share/man
 # run on the installed programs; STRIP=true keeps the symbols
-STRIP = strip
+STRIP = $(CROSS)strip
 
 # the shipped programs: C++ compiled against musl, linked statically by the C driver;
 # ARCH=aarch64 (or x86_64 on an aarch64 host) cross-builds with Debian's

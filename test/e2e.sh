@@ -7,18 +7,8 @@ set -u
 B=$(cd "${1:?usage: e2e.sh build-directory}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 
-# binaries built for another machine run under its user-mode emulator, $emu
-case $(od -An -tx1 -j18 -N2 "$B/pidmount" | tr -d ' \n') in
-b700) mach=aarch64 ;;
-3e00) mach=x86_64 ;;
-*) mach=$(uname -m) ;;
-esac
-emu=
-if [ "$mach" != "$(uname -m)" ] && ! emu=$(command -v "qemu-$mach-static"); then
-	echo "no qemu-$mach-static to run the $mach binaries"
-	echo "0 passed, 1 failed, 0 skipped"
-	exit 1
-fi
+. "$here/lib.sh"
+emulator "$B/pidmount" || exit 1
 
 if [ "$(id -u)" -eq 0 ] && [ -z "${E2E_PRIVATE:-}" ]; then
 	if unshare -m --propagation private true 2>/dev/null; then
@@ -38,7 +28,6 @@ if [ -z "$noroot" ]; then
 else
 	trap 'rm -rf -- "$W"' EXIT
 fi
-. "$here/lib.sh"
 
 mkdir "$W/bin"
 cp "$B/pidmount" "$B/fdlink" "$B/probe" "$W/bin/"

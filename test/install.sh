@@ -6,6 +6,7 @@ top=$(dirname "$here")
 W=$(mktemp -d /tmp/kernfs-install.XXXXXX) || exit 1
 trap 'rm -rf -- "$W"' EXIT
 . "$here/lib.sh"
+emulator "$B/pidmount" || exit 1
 
 # m TARGET DESTDIR [SETTING...]
 m() {
@@ -32,7 +33,7 @@ usr/share/man/man8/pidmount.8 644"
 for p in pidmount fdlink; do
 	cmp -s "$top/kernfs/$p.8" "$S/usr/share/man/man8/$p.8" && pass || fail "$p.8 is installed as it stands"
 	symtab "$S/usr/bin/$p" && fail "$p is installed stripped" "$(readelf -SW "$S/usr/bin/$p" | grep symtab)" || pass
-	run "the installed $p runs" 1 "usage: $S/usr/bin/$p [-m mountpoint]"$'\n' "$S/usr/bin/$p" -x
+	run "the installed $p runs" 1 "usage: $S/usr/bin/$p [-m mountpoint]"$'\n' $emu "$S/usr/bin/$p" -x
 done
 grep -rlF "$W" "$S" >"$W/embedded" && fail "no staging path in what is installed" "$(cat "$W/embedded")" || pass
 

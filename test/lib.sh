@@ -50,3 +50,19 @@ run() {
 same() {
 	if [ "$2" = "$3" ]; then pass; else fail "$1" "got  '$2'" "want '$3'"; fi
 }
+
+# emulator BIN: sets mach to the machine BIN is built for and, when that is
+# not this one, emu to its user-mode emulator, which then starts each binary
+emulator() {
+	case $(od -An -tx1 -j18 -N2 "$1" | tr -d ' \n') in
+	b700) mach=aarch64 ;;
+	3e00) mach=x86_64 ;;
+	*) mach=$(uname -m) ;;
+	esac
+	emu=
+	if [ "$mach" != "$(uname -m)" ] && ! emu=$(command -v "qemu-$mach-static"); then
+		echo "no qemu-$mach-static to run the $mach binaries"
+		echo "0 passed, 1 failed, 0 skipped"
+		return 1
+	fi
+}

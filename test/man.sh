@@ -7,6 +7,7 @@ top=$(dirname "$here")
 W=$(mktemp -d /tmp/kernfs-man.XXXXXX) || exit 1
 trap 'rm -rf -- "$W"' EXIT
 . "$here/lib.sh"
+emulator "$B/pidmount" || exit 1
 
 if ! command -v mandoc >/dev/null; then
 	skip "manual pages" "no mandoc"
@@ -41,7 +42,11 @@ for p in pidmount fdlink; do
 	[ -s "$W/other" ] && skip "$p.8 cross-references" "not installed here: $(tr '\n' ' ' <"$W/other")"
 
 	mandoc -Tascii "$page" 2>/dev/null | col -b | sed -n '/^SYNOPSIS/{n;p;q;}' | sed 's/^ *//; s/ *$//' >"$W/synopsis"
-	bash -c 'exec -a "$0" "$1" -x' "$p" "$B/$p" 2>&1 | sed 's/^usage: //' >"$W/usage"
+	if [ -n "$emu" ]; then
+		"$emu" -0 "$p" "$B/$p" -x
+	else
+		bash -c 'exec -a "$0" "$1" -x' "$p" "$B/$p"
+	fi 2>&1 | sed 's/^usage: //' >"$W/usage"
 	if cmp -s "$W/synopsis" "$W/usage"; then
 		pass
 	else

@@ -48,6 +48,15 @@ verb() { if [ "$1" = pidmount ]; then echo mount; else echo symlink; fi; }
 # calls FILE: the system calls of an strace log, by name
 calls() { sed 's/(.*//' "$1" | tr '\n' ' '; }
 
+# --- the binaries: static, no segment both writable and executable, a stack that is not executable
+for prog in pidmount fdlink; do
+	same "$prog: segments" "$(readelf -lW "$W/bin/$prog" | awk '
+		$1 == "INTERP" || $1 == "DYNAMIC" { print $1 }
+		{ f = ""; for(i = 7; i < NF; i++) f = f $i }
+		$1 == "LOAD" && f ~ /W/ && f ~ /E/ { print "W+X" }
+		$1 == "GNU_STACK" { print "stack", f }')" "stack RW"
+done
+
 # --- descriptor 2 closed, on /dev/full, a pipe with no reader (SIGPIPE default
 # or ignored): the status is the one the message would have had, or death by
 # SIGPIPE; the call is made, or not, exactly as without the fault; one write,

@@ -48,10 +48,10 @@ verb() { if [ "$1" = pidmount ]; then echo mount; else echo symlink; fi; }
 # calls FILE: the system calls of an strace log, by name
 calls() { sed 's/(.*//' "$1" | tr '\n' ' '; }
 
-# --- the binaries: static, no segment both writable and executable, a stack that is not executable
+# --- the binaries: no interpreter, no segment both writable and executable, a stack that is not executable
 for prog in pidmount fdlink; do
 	same "$prog: segments" "$(readelf -lW "$W/bin/$prog" | awk '
-		$1 == "INTERP" || $1 == "DYNAMIC" { print $1 }
+		$1 == "INTERP" { print $1 }
 		{ f = ""; for(i = 7; i < NF; i++) f = f $i }
 		$1 == "LOAD" && f ~ /W/ && f ~ /E/ { print "W+X" }
 		$1 == "GNU_STACK" { print "stack", f }')" "stack RW"

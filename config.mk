@@ -17,9 +17,9 @@ CROSS = $(if $(filter $(HOSTARCH),$(ARCH)),,$(ARCH)-linux-gnu-)
 CXX = $(CROSS)g++
 CC = $(CROSS)gcc
 
-# hardening of the shipped binaries
+# hardening of the shipped binaries: what costs no instruction (README, Reliability)
 HARDENFLAGS =
-HARDENLDFLAGS =
+HARDENLDFLAGS = -Wl,-z,noexecstack
 # size and layout of the shipped binaries
 SIZEFLAGS =
 SIZELDFLAGS =

@@ -7,7 +7,7 @@
 set -eu
 B=$(cd "${1:?usage: bench.sh build-directory out-directory [rounds [seed]]}" && pwd)
 OUT=$(cd "${2:?usage: bench.sh build-directory out-directory [rounds [seed]]}" && pwd)
-ROUNDS=${3:-1000}
+ROUNDS=${3:-2000}
 SEED=${4:-1}
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -21,6 +21,7 @@ fi
 T=$(mktemp -d /tmp/kernfs-bench.XXXXXX)
 mount -t tmpfs -o mode=755 kernfs-bench "$T"
 trap 'cd /; umount -R "$T"; rmdir "$T"' EXIT
+trap 'exit 1' HUP INT TERM
 # ours and the floors under the same names in sibling directories of the
 # same length, so that argv[0], and with it every message, is as long
 mkdir "$T/k" "$T/f" "$T/mnt" "$T/proc" "$T/w"
@@ -97,7 +98,7 @@ while IFS="$tab" read -r name floor u st path argv0 args; do
 done <"$T/w/cases" >"$T/w/static"
 
 echo "bench: peak memory" >&2
-"$R" rss "$T/proc" "$T/w/cases" >"$T/w/rss"
+"$R" rss 15 "$T/proc" "$T/w/cases" >"$T/w/rss"
 
 echo "bench: $ROUNDS interleaved rounds" >&2
 start=$(date +%s)

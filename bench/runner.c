@@ -1,6 +1,8 @@
 /*
  * runner time ROUNDS SEED CASES	median time per run and median per-round ratio to the floor
- * runner rss PROCDIR CASES		peak resident set of each case, in KiB
+ * runner rss N PROCDIR CASES		peak resident set of each case in KiB, median and
+ *					maximum of N runs: where the stack falls in its page
+ *					differs from run to run
  *
  * CASES has one case a line, fields separated by tabs:
  *	name floor undo status path argv0 args...
@@ -27,7 +29,7 @@
 #include <sys/ptrace.h>
 #include <sys/wait.h>
 
-enum { Maxcase = 64, Maxarg = 16 };
+enum { Maxcase = 64, Maxarg = 16, Maxrss = 101 };
 
 typedef struct Case Case;
 struct Case {
@@ -266,18 +268,28 @@ peak(Case *c, const char *proc)
 int
 main(int argc, char *argv[])
 {
-	int i;
+	static double kb[Maxcase][Maxrss];
+	double m;
+	int i, n, r;
 
 	quiet();
 	if(argc == 5 && strcmp(argv[1], "time") == 0){
 		readcases(argv[4]);
 		timeall(atoi(argv[2]), (unsigned)strtoul(argv[3], NULL, 10));
-	}else if(argc == 4 && strcmp(argv[1], "rss") == 0){
-		readcases(argv[3]);
-		for(i = 0; i < ncase; i++)
-			dprintf(outfd, "%s\t%ld\n", cases[i].name, peak(&cases[i], argv[2]));
+	}else if(argc == 5 && strcmp(argv[1], "rss") == 0){
+		readcases(argv[4]);
+		n = atoi(argv[2]);
+		if(n < 1 || n > Maxrss)
+			die("%s: not a number of runs", argv[2]);
+		for(r = 0; r < n; r++)
+			for(i = 0; i < ncase; i++)
+				kb[i][r] = (double)peak(&cases[i], argv[3]);
+		for(i = 0; i < ncase; i++){
+			m = median(kb[i], n);
+			dprintf(outfd, "%s\t%.0f\t%.0f\n", cases[i].name, m, kb[i][n - 1]);
+		}
 	}else{
-		dprintf(errfd, "usage: runner time ROUNDS SEED CASES | runner rss PROCDIR CASES\n");
+		dprintf(errfd, "usage: runner time ROUNDS SEED CASES | runner rss N PROCDIR CASES\n");
 		return 1;
 	}
 	return 0;

@@ -2,7 +2,7 @@
 # writes $(BENCHOUT)/results.md and $(BENCHOUT)/time.png
 BENCHPKG = musl-tools binutils strace valgrind busybox-static toybox coreutils mount gnuplot-nox
 BENCHOUT = bench
-ROUNDS = 1000
+ROUNDS = 2000
 SEED = 1
 
 FLOORS = $(O)/bench/floor-exit $(O)/bench/floor-mount $(O)/bench/floor-link

@@ -33,6 +33,7 @@ bench-deps:
 	@sh tools/deps $(BENCHPKG)
 
 bench: bench-deps all $(FLOORS) $(O)/bench/runner
+	@mkdir -p $(BENCHOUT)
 	@sh bench/bench.sh $(O) $(BENCHOUT) $(ROUNDS) $(SEED)
 
 .PHONY: bench bench-deps

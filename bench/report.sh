@@ -84,8 +84,9 @@ gnuplot <<-END
 	set style histogram clustered gap 1
 	set style fill solid 0.85 border -1
 	set boxwidth 0.9
-	set key outside right top vertical
+	set key inside top center horizontal
 	set yrange [0:*]
+	set offsets 0, 0, graph 0.12, 0
 	set grid ytics
 	set ylabel "µs"
 	plot for [i=2:6] "$W/chart.dat" using i:xtic(1) title columnheader(i)

@@ -40,24 +40,23 @@ fmtput(Fmt *f, const char *s, int n)
 }
 
 /*
- * n bytes of whole sequences, copied as they stand: in one piece when
- * they fit, else sequence by sequence, as if each were put alone.
+ * The whole sequences from s to e, copied as they stand: in one piece
+ * when they fit, else sequence by sequence, as if each were put alone.
  */
 static void
-fmtrun(Fmt *f, const char *s, int n)
+fmtrun(Fmt *f, const char *s, const char *e)
 {
-	const char *e;
 	Rune r;
 	int k;
 
 	if(f->stop)
 		return;
-	if(f->end - f->p >= n){
-		memcpy(f->p, s, (size_t)n);
-		f->p += n;
+	if(f->end - f->p >= e - s){
+		memcpy(f->p, s, (size_t)(e - s));
+		f->p += e - s;
 		return;
 	}
-	for(e = s + n; s < e && !f->stop; s += k){
+	for(; s < e && !f->stop; s += k){
 		k = chartorune(&r, s);
 		fmtput(f, s, k);
 	}
@@ -82,7 +81,7 @@ fmtstr(Fmt *f, const char *s)
 		if((uchar)*s < Runeself){
 			for(t = s; t < e && (uchar)*t < Runeself; t++)
 				;
-			fmtrun(f, s, (int)(t - s));
+			fmtrun(f, s, t);
 			s = t;
 			continue;
 		}
@@ -105,7 +104,7 @@ dofmt(Fmt *f, const char *fmt, va_list arg)
 			/* a sequence never holds a '%' or a null, so the run ends on a boundary */
 			for(s = fmt; *fmt != '\0' && *fmt != '%'; fmt++)
 				;
-			fmtrun(f, s, (int)(fmt - s));
+			fmtrun(f, s, fmt);
 			continue;
 		}
 		fmt++;

@@ -33,6 +33,7 @@ bench-deps:
 	@sh tools/deps $(BENCHPKG)
 
 bench: bench-deps all $(FLOORS) $(O)/bench/runner
+	@if [ -n "$(CROSS)" ]; then echo "bench: runs on this machine's own architecture only" >&2; exit 1; fi
 	@mkdir -p $(BENCHOUT)
 	@sh bench/bench.sh $(O) $(BENCHOUT) $(ROUNDS) $(SEED)
 

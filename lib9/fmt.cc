@@ -40,6 +40,29 @@ fmtput(Fmt *f, const char *s, int n)
 }
 
 /*
+ * The whole sequences from s to e, copied as they stand: in one piece
+ * when they fit, else sequence by sequence, as if each were put alone.
+ */
+static void
+fmtrun(Fmt *f, const char *s, const char *e)
+{
+	Rune r;
+	int k;
+
+	if(f->stop)
+		return;
+	if(f->end - f->p >= e - s){
+		memcpy(f->p, s, (size_t)(e - s));
+		f->p += e - s;
+		return;
+	}
+	for(; s < e && !f->stop; s += k){
+		k = chartorune(&r, s);
+		fmtput(f, s, k);
+	}
+}
+
+/*
  * A string is read as UTF-8 and written out again: a malformed
  * byte becomes Runeerror, and a tail shorter than its first byte
  * announces ends the string unwritten.
@@ -47,7 +70,7 @@ fmtput(Fmt *f, const char *s, int n)
 static void
 fmtstr(Fmt *f, const char *s)
 {
-	const char *e;
+	const char *e, *t;
 	char b[UTFmax];
 	Rune r;
 
@@ -56,7 +79,10 @@ fmtstr(Fmt *f, const char *s)
 	e = s + strlen(s);
 	while(s < e && !f->stop){
 		if((uchar)*s < Runeself){
-			fmtput(f, s++, 1);
+			for(t = s; t < e && (uchar)*t < Runeself; t++)
+				;
+			fmtrun(f, s, t);
+			s = t;
 			continue;
 		}
 		if(e - s < UTFmax && !fullrune(s, (int)(e - s)))
@@ -71,14 +97,14 @@ dofmt(Fmt *f, const char *fmt, va_list arg)
 {
 	const char *s;
 	int err;
-	Rune r;
 
 	err = errno;
 	while(*fmt != '\0' && !f->stop){
 		if(*fmt != '%'){
-			s = fmt;
-			fmt += chartorune(&r, fmt);
-			fmtput(f, s, (int)(fmt - s));
+			/* a sequence never holds a '%' or a null, so the run ends on a boundary */
+			for(s = fmt; *fmt != '\0' && *fmt != '%'; fmt++)
+				;
+			fmtrun(f, s, fmt);
 			continue;
 		}
 		fmt++;

@@ -107,6 +107,9 @@ strings(void)
 	check(strcmp(buf, "[<nil>]") == 0, "%s", "null string");
 	snprint(buf, sizeof buf, "100%% %d %");
 	check(strcmp(buf, "100% %d %") == 0, "format", "%% and unknown verbs");
+	/* the format's own bytes are copied, not decoded */
+	snprint(buf, sizeof buf, "a\xFF\xC3%s\xE2\x82", "b");
+	check(strcmp(buf, "a\xFF\xC3" "b\xE2\x82") == 0, "format", "malformed bytes in the format");
 
 	static const struct {
 		int err;
@@ -131,13 +134,20 @@ strings(void)
 	memcpy(big + 254, "\xE2\x82\xAC", 3);
 	n = snprint(buf, 256, "%s", big);
 	check(n == 254 && strlen(buf) == 254, "snprint", "sequence at the edge left out");
+	memset(big, 'a', 254);
+	memcpy(big + 254, "\xE2\x82\xAC", 4);
+	n = snprint(buf, 256, big);
+	check(n == 254 && strlen(buf) == 254, "snprint", "sequence of the format at the edge left out");
 	n = snprint(buf, 1, "%s", "abc");
 	check(n == 0 && buf[0] == '\0', "snprint", "room for the nul only");
 }
 
-/* each write on a datagram socket arrives as one message, so its size shows */
+/*
+ * each write on a datagram socket arrives as one message, so its size shows;
+ * msg goes through %s, or is itself the format when literal is set
+ */
 static int
-writes(const char *name, const char *msg, const int *want, int nwant)
+writes(const char *name, const char *msg, const int *want, int nwant, int literal = 0)
 {
 	char got[2048], *p;
 	int sv[2], n, i, ok;
@@ -147,7 +157,7 @@ writes(const char *name, const char *msg, const int *want, int nwant)
 		check(0, "socketpair", name);
 		return -1;
 	}
-	n = fprint(sv[0], "%s", msg);
+	n = literal ? fprint(sv[0], msg) : fprint(sv[0], "%s", msg);
 	close(sv[0]);
 	ok = n == (int)strlen(msg);
 	p = got;
@@ -183,6 +193,10 @@ chunks(void)
 	memset(s, 'a', 255);
 	memcpy(s + 255, "\xE2\x82\xAC", 4);
 	writes("sequence across the edge", s, edge, 2);
+	writes("sequence across the edge, in the format", s, edge, 2, 1);
+	memset(s, 'a', 600);
+	s[600] = '\0';
+	writes("600, in the format", s, three, 3, 1);
 
 	/* a failed write ends the message */
 	int fd = open("/dev/null", O_RDONLY);

@@ -4,7 +4,7 @@
 # works only on a tmpfs of its own there; the host's /proc and / are never
 # touched.  Without root or namespaces those cases are skipped, with the reason.
 set -u
-B=$(cd "${1:?usage: e2e.sh build-directory}" && pwd)
+B=$(cd "${1:?usage: e2e.sh build-directory}" && pwd) || exit 1
 here=$(cd "$(dirname "$0")" && pwd)
 
 . "$here/lib.sh"

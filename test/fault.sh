@@ -6,7 +6,7 @@
 # tmpfs of its own; the host's /proc and / are never touched.
 set -u
 export LC_ALL=C
-B=$(cd "${1:?usage: fault.sh build-directory}" && pwd)
+B=$(cd "${1:?usage: fault.sh build-directory}" && pwd) || exit 1
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 

@@ -18,6 +18,14 @@ $(O)/kernfs/%.o: kernfs/%.cc $(HDR)
 	@mkdir -p $(@D)
 	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -Ilib9 -c -o $@ $<
 
+# the recipe of a static helper made of its first prerequisite alone, built
+# as the programs are: $(call helper[,CXXFLAGS])
+define helper
+@mkdir -p $(@D)
+$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) $(1) -c -o $@.o $<
+$(CC) -specs $(MUSLSPECS) $(LDFLAGS) -o $@ $@.o
+endef
+
 $(O)/lib9.a: $(LIB9OBJ)
 	rm -f $@
 	ar rcs $@ $(LIB9OBJ)
@@ -64,8 +72,7 @@ SUITES = $(UNITS) "bash test/e2e.sh $(O)"
 
 # a static helper the end-to-end tests run inside chroots
 $(O)/probe: test/probe.cc
-	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -c -o $(O)/probe.o test/probe.cc
-	$(CC) -specs $(MUSLSPECS) $(LDFLAGS) -o $@ $(O)/probe.o
+	$(call helper)
 
 deps:
 	@sh tools/deps $(PKG)

@@ -9,19 +9,13 @@ FLOORS = $(O)/bench/floor-exit $(O)/bench/floor-mount $(O)/bench/floor-link
 
 # the floors are built exactly as ours are, so that only the code differs
 $(O)/bench/floor-exit: bench/floor.cc
-	@mkdir -p $(@D)
-	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -c -o $@.o bench/floor.cc
-	$(CC) -specs $(MUSLSPECS) $(LDFLAGS) -o $@ $@.o
+	$(call helper)
 
 $(O)/bench/floor-mount: bench/floor.cc
-	@mkdir -p $(@D)
-	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -DFLOOR_MOUNT -c -o $@.o bench/floor.cc
-	$(CC) -specs $(MUSLSPECS) $(LDFLAGS) -o $@ $@.o
+	$(call helper,-DFLOOR_MOUNT)
 
 $(O)/bench/floor-link: bench/floor.cc
-	@mkdir -p $(@D)
-	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -DFLOOR_LINK -c -o $@.o bench/floor.cc
-	$(CC) -specs $(MUSLSPECS) $(LDFLAGS) -o $@ $@.o
+	$(call helper,-DFLOOR_LINK)
 
 $(O)/bench/runner: bench/runner.c
 	@mkdir -p $(@D)

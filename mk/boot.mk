@@ -15,9 +15,7 @@ bootdeps: deps
 	@sh tools/deps $(BOOTPKG_$(ARCH))
 
 $(O)/boot/init: boot/init.cc
-	@mkdir -p $(@D)
-	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -c -o $(O)/boot/init.o boot/init.cc
-	$(CC) -specs $(MUSLSPECS) $(LDFLAGS) -o $@ $(O)/boot/init.o
+	$(call helper)
 
 ifneq ($(CROSS),)
 PKG += $(CROSSPKG)

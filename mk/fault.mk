@@ -5,6 +5,4 @@ CHECKDEPS += $(O)/localeprobe
 SUITES += "bash test/fault.sh $(O)"
 
 $(O)/localeprobe: test/localeprobe.cc
-	@mkdir -p $(@D)
-	$(CXX) -specs $(MUSLSPECS) $(CXXFLAGS) -c -o $(O)/localeprobe.o test/localeprobe.cc
-	$(CC) -specs $(MUSLSPECS) $(LDFLAGS) -o $@ $(O)/localeprobe.o
+	$(call helper)
